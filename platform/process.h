@@ -12,4 +12,8 @@ enum class ShowMode { Hidden, Normal };
 // process was created.
 bool runCommandLine(const Text& program, const Text& commandLine, bool waitForExit, ShowMode show);
 
+// From here on the process loads libraries from the system directory only (not from its own
+// directory nor the current one). Called first thing in the program.
+void restrictDllSearchToSystem32();
+
 }  // namespace platform
