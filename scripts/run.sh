@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target Vellimor
+cmake --build --preset windows --target Vellimor e2e_driver
 exe=build/windows/app/Vellimor.exe
 echo "built $exe ($(stat -c %s "$exe") bytes)"
 
