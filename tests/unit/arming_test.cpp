@@ -10,7 +10,7 @@
 
 #include "app/main_window.h"
 #include "platform/date_time.h"
-#include "substitutes.h"
+#include "window_fixture.h"
 
 namespace {
 
@@ -69,35 +69,14 @@ TEST(SecondsUntil, StaysExactAtTheEndsOfTheCalendar) {
     }
 }
 
-class Arming : public Substituted {
+class Arming : public WithMainWindow {
   protected:
-    void SetUp() override {
-        Substituted::SetUp();
-        openWindow();
-    }
-    void TearDown() override {
-        window_ = platform::Form{};  // before the substitutes drop the form it refers to
-        Substituted::TearDown();
-    }
-
-    // A fresh window over fresh substitutes, as at start.
-    void openWindow() {
-        window_ = platform::Form{};
-        substitute::reset();
-        window_ = createMainWindow();
-        ASSERT_TRUE(window_);
-        disconnectPending = 0;
-        connectPending = 0;
-    }
-
     static void setTimes(double disconnectOffset, double reconnectOffset) {
         mainWindow.日期框1.setValue(plusSeconds(substitute::now(), disconnectOffset));
         mainWindow.日期框2.setValue(plusSeconds(substitute::now(), reconnectOffset));
     }
 
     static void click() { substitute::click(mainWindow.按钮3.ref()); }
-
-    platform::Form window_;
 };
 
 // Everything a click on 按钮3 may change.

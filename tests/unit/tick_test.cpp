@@ -9,32 +9,17 @@
 #include "app/main_window.h"
 #include "platform/date_time.h"
 #include "schedule/arming.h"
-#include "substitutes.h"
+#include "window_fixture.h"
 
 namespace {
 
 using platform::DateTime;
 using substitute::gbk;
 
-class ScheduleTick : public Substituted {
+class ScheduleTick : public WithMainWindow {
   protected:
-    void SetUp() override {
-        Substituted::SetUp();
-        openWindow();
-    }
-    void TearDown() override {
-        window_ = platform::Form{};  // before the substitutes drop the form it refers to
-        Substituted::TearDown();
-    }
-
-    // A fresh window over fresh substitutes, as at start, with one connection selected.
-    void openWindow() {
-        window_ = platform::Form{};
-        substitute::reset();
-        window_ = createMainWindow();
-        ASSERT_TRUE(window_);
-        disconnectPending = 0;
-        connectPending = 0;
+    // One connection selected; the test's clock starts now.
+    void windowOpened() override {
         mainWindow.组合框1.addItem(gbk("以太网"));
         mainWindow.组合框1.setSelection(0);
         start_ = substitute::now();
@@ -95,7 +80,6 @@ class ScheduleTick : public Substituted {
     }
 
     DateTime start_ = 0;
-    platform::Form window_;
 };
 
 std::vector<platform::Text> gbkAll(const std::vector<const char*>& texts) {
