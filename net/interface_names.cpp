@@ -36,8 +36,21 @@ Text guidTextOf(const Text& interfaceName) {
     return interfaceName;
 }
 
-// Entry `i` of the table in `buffer`. Bytes the buffer does not hold read as zero: an entry
-// beyond it has index 0 and an empty name.
+// How many of `count` entries the buffer holds at least in part. An entry the buffer does not
+// reach would be an empty record that names no interface, so a corrupt count never makes more
+// records than the buffer has room for.
+std::size_t coveredEntries(std::int32_t count, std::size_t bufferSize) {
+    if (count <= 0 || bufferSize <= platform::interfaceTableHeaderSize) {
+        return 0;
+    }
+    const std::size_t entryBytes = bufferSize - platform::interfaceTableHeaderSize;
+    const std::size_t reached =
+        (entryBytes + sizeof(AdapterIndexMap) - 1) / sizeof(AdapterIndexMap);
+    return std::min(static_cast<std::size_t>(count), reached);
+}
+
+// Entry `i` of the table in `buffer`. Bytes the buffer does not hold read as zero, so an entry
+// that the buffer ends inside keeps the bytes it has.
 AdapterIndexMap entryAt(const std::vector<std::byte>& buffer, std::size_t i) {
     AdapterIndexMap entry{};
     const std::uint64_t offset = platform::interfaceTableHeaderSize +
@@ -87,8 +100,10 @@ void collectInterfaceNames(InterfaceNameList& list) {
     if (!buffer.empty()) {
         std::memcpy(&count, buffer.data(), std::min(buffer.size(), sizeof count));
     }
-    for (std::int32_t i = 0; i < count; ++i) {
-        list.push_back(buildRecord(entryAt(buffer, static_cast<std::size_t>(i)), router));
+    const std::size_t entries = coveredEntries(count, buffer.size());
+    list.reserve(entries);
+    for (std::size_t i = 0; i < entries; ++i) {
+        list.push_back(buildRecord(entryAt(buffer, i), router));
     }
 }
 

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "network.h"
@@ -188,26 +190,52 @@ TEST_F(InterfaceNamesTest, FailedQueriesAndEmptyTablesGiveNoRecordAndCloseTheCon
     }
 }
 
-TEST_F(InterfaceNamesTest, CountBeyondTheBufferReadsTheMissingEntriesAsEmpty) {
-    substitute::SystemTable table = substitute::interfaceTable({{7, u"{A}"}, {8, u"{BCDEFGH}"}});
-    setCount(table, 4);
-    // The buffer ends inside the second entry's name, after "{BC".
-    table.bytes.resize(4 + 260 + 4 + 3 * sizeof(char16_t));
-    substitute::setInterfaceTable(table);
+TEST_F(InterfaceNamesTest, CountBeyondTheBufferGivesRecordsOnlyForTheEntriesItReaches) {
+    constexpr std::size_t header = 4;
+    constexpr std::size_t entry = 260;
+    struct Case {
+        const char* what;
+        std::int32_t count;
+        std::size_t bytes;  // of the table, which holds two entries in full
+        std::vector<std::pair<std::uint32_t, std::string>> records;
+    } const cases[] = {
+        {"count 4, the buffer ends inside the second name, after {BC",
+         4,
+         header + entry + 4 + 3 * sizeof(char16_t),
+         {{7, "{A}"}, {0x0308, "{BC"}}},
+        {"count 2^31-1 over two whole entries",
+         INT32_MAX,
+         header + 2 * entry,
+         {{7, "{A}"}, {0x0308, "{BCDEFGH}"}}},
+        // The second entry's index is 08 03 00 00: only its first byte is held.
+        {"count 2^31-1, the buffer ends one byte into the second entry",
+         INT32_MAX,
+         header + entry + 1,
+         {{7, "{A}"}, {8, ""}}},
+        {"count 2^31-1 over the count alone", INT32_MAX, header, {}},
+        {"count 1 over two entries", 1, header + 2 * entry, {{7, "{A}"}}},
+    };
+    for (const Case& c : cases) {
+        substitute::reset();
+        substitute::SystemTable table =
+            substitute::interfaceTable({{7, u"{A}"}, {0x0308, u"{BCDEFGH}"}});
+        setCount(table, c.count);
+        table.bytes.resize(c.bytes);
+        substitute::setInterfaceTable(table);
 
-    InterfaceNameList list;
-    collectInterfaceNames(list);
+        InterfaceNameList list;
+        collectInterfaceNames(list);
 
-    ASSERT_EQ(list.size(), 4u);
-    EXPECT_EQ(list[0].index, 7u);
-    EXPECT_EQ(list[0].guidText, "{A}");
-    EXPECT_EQ(list[1].index, 8u);
-    EXPECT_EQ(list[1].interfaceName, "{BC");
-    for (std::size_t i = 2; i < 4; ++i) {
-        EXPECT_EQ(list[i].index, 0u);
-        EXPECT_EQ(list[i].interfaceName, "");
-        EXPECT_EQ(list[i].guidText, "");
-        EXPECT_EQ(list[i].friendlyName, "");
+        std::vector<std::pair<std::uint32_t, std::string>> records;
+        std::vector<std::u16string> asked;
+        for (const InterfaceNameRecord& r : list) {
+            records.emplace_back(r.index, r.interfaceName);
+            EXPECT_EQ(r.guidText, r.interfaceName) << c.what;
+            asked.push_back(std::u16string(r.interfaceName.begin(), r.interfaceName.end()));
+        }
+        EXPECT_EQ(records, c.records) << c.what;
+        // The service is asked once per record and never for an entry the buffer does not hold.
+        EXPECT_EQ(namesAsked(), asked) << c.what;
     }
 }
 
