@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ clang clang-format
+    libclang-rt-14-dev valgrind
     libgtest-dev googletest libbenchmark-dev
     g++-mingw-w64-x86-64-posix
     wine wine64 xvfb x11-utils imagemagick fonts-wqy-microhei locales
