@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ clang clang-format
     libclang-rt-14-dev valgrind
     libgtest-dev googletest libbenchmark-dev
-    g++-mingw-w64-x86-64-posix
+    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
     wine wine64 xvfb x11-utils imagemagick fonts-wqy-microhei locales
 )
 
@@ -23,6 +23,16 @@ if [ ${#missing[@]} -gt 0 ]; then
     as_root apt-get update -qq
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
         "${missing[@]}" >/dev/null
+fi
+
+# 32-bit Windows programs need Wine's 32-bit half, and a kernel that runs i386 code. Where the
+# kernel cannot, installing it would break Wine for 64-bit programs too.
+if [ -x /lib32/ld-linux.so.2 ] && /lib32/ld-linux.so.2 --version >/dev/null 2>&1 &&
+    ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
+    as_root dpkg --add-architecture i386
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        wine32:i386 >/dev/null
 fi
 
 # The end-to-end tests run the program under a Chinese and an English locale.

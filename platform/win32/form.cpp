@@ -31,6 +31,15 @@ ATOM registerFormClass() {
     formClass.lpfnWndProc = formProcedure;
     formClass.hInstance = GetModuleHandleW(nullptr);
     formClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<const wchar_t*>(IDC_ARROW));
+    // The application icon (resource 1), large for the task switcher and small for the caption;
+    // a program without one gets the system's default. Shared icons are never destroyed.
+    const auto icon = [](int width, int height) {
+        return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
+                                             IMAGE_ICON, GetSystemMetrics(width),
+                                             GetSystemMetrics(height), LR_SHARED));
+    };
+    formClass.hIcon = icon(SM_CXICON, SM_CYICON);
+    formClass.hIconSm = icon(SM_CXSMICON, SM_CYSMICON);
     // The dialog colour.
     formClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     formClass.lpszClassName = formClassName;

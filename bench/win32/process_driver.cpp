@@ -1,0 +1,250 @@
+// process_driver.exe: measures whole programs from outside, for bench/whole_process.sh.
+//
+//   process_driver.exe startup <Vellimor.exe> <bare_window.exe> <runs> <settle ms>
+//       Starts each program <runs> times, the two taking turns (which goes first alternates),
+//       and times each from process creation until its top-level window is visible. Each run
+//       then waits <settle ms> (Vellimor's list loads), reads the process's peak working set and
+//       closes the window. A first pair of runs warms up. One line per run:
+//           startup <name> <run> <ms to window> <peak working set bytes> <exit status>
+//       (the warm-up's lines start with "warmup").
+//
+//   process_driver.exe armed <Vellimor.exe> <seconds> <windows>
+//       Starts Vellimor.exe, sets both times a day and two days ahead, presses 按钮3 and checks
+//       that the schedule is armed. Then it waits <seconds>, split into <windows> equal
+//       windows, and checks that the countdown still runs:
+//           armed <process id>
+//           window <k> <ms>      (one per window, printed at its end)
+//           label <标签4's text, UTF-8>
+//           peak <peak working set bytes>
+//           done <exit status>
+//
+// A line starting with "error" tells why a run could not be measured; the exit status is then
+// non-zero. The lines are flushed as they are written: the script that reads them samples the
+// CPU time of the programs, of the Wine server and of the display at those moments from the
+// Linux side, as Wine reports no CPU time for another process (GetProcessTimes gives zeros).
+#include <windows.h>
+
+#include <commctrl.h>
+#include <psapi.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "remote.h"
+
+namespace {
+
+void line(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    std::vprintf(format, arguments);
+    va_end(arguments);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+int fail(const std::string& why) {
+    line("error %s", why.c_str());
+    return 1;
+}
+
+// The program's visible top-level window with a caption; nullptr when it has none yet.
+HWND visibleWindowOf(DWORD processId) {
+    struct Search {
+        DWORD processId;
+        HWND found;
+    } search{processId, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == s->processId && IsWindowVisible(window) &&
+                GetWindow(window, GW_OWNER) == nullptr &&
+                (GetWindowLongPtrW(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) {
+                s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Polls every millisecond: the start-up times are a few hundred milliseconds, and a coarser
+// poll would add its own granularity to both programs alike, pulling their ratio towards 1.
+HWND waitForVisibleWindow(const e2e::Program& program, double timeoutMs) {
+    const DWORD id = GetProcessId(program.process());
+    const double deadline = e2e::millisecondsNow() + timeoutMs;
+    while (e2e::millisecondsNow() < deadline && program.running()) {
+        if (HWND window = visibleWindowOf(id); window != nullptr) {
+            return window;
+        }
+        Sleep(1);
+    }
+    return nullptr;
+}
+
+std::uint64_t peakWorkingSet(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!K32GetProcessMemoryInfo(process, &counters, sizeof counters)) {
+        return 0;
+    }
+    return counters.PeakWorkingSetSize;
+}
+
+std::wstring directoryOf(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? L"." : path.substr(0, slash);
+}
+
+std::wstring fullPath(std::wstring path) {
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    wchar_t full[MAX_PATH];
+    const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    return length > 0 && length < MAX_PATH ? std::wstring(full, length) : path;
+}
+
+int runStartup(const std::wstring& vellimor, const std::wstring& bare, int runs, DWORD settleMs) {
+    struct Subject {
+        const char* name;
+        std::wstring exe;
+    };
+    const Subject subjects[2] = {{"vellimor", vellimor}, {"bare", bare}};
+    // Run -1 warms up the disk cache and the Wine server; its lines say "warmup".
+    for (int run = -1; run < runs; ++run) {
+        for (int turn = 0; turn < 2; ++turn) {
+            const Subject& subject = subjects[(run + 2 + turn) % 2];
+            const double started = e2e::millisecondsNow();
+            auto program = e2e::Program::start(subject.exe, directoryOf(subject.exe));
+            if (!program) {
+                return fail(std::string("cannot start ") + subject.name);
+            }
+            HWND window = waitForVisibleWindow(*program, 30000);
+            const double shown = e2e::millisecondsNow();
+            if (window == nullptr) {
+                return fail(std::string(subject.name) + " showed no window within 30 s");
+            }
+            Sleep(settleMs);
+            const std::uint64_t peak = peakWorkingSet(program->process());
+            PostMessageW(window, WM_CLOSE, 0, 0);
+            const auto status = program->waitForExit(10000);
+            if (!status) {
+                return fail(std::string(subject.name) + " did not end after WM_CLOSE");
+            }
+            line("%s %s %d %.2f %llu %lu", run < 0 ? "warmup" : "startup", subject.name, run,
+                 shown - started, static_cast<unsigned long long>(peak),
+                 static_cast<unsigned long>(*status));
+        }
+    }
+    return 0;
+}
+
+// Vellimor's window, found by class and creation order: the pickers 日期框1 and 日期框2, the
+// third button 按钮3 (after the check boxes 选择框1 and 选择框2) and the fourth label 标签4.
+struct Controls {
+    HWND 日期框1 = nullptr;
+    HWND 日期框2 = nullptr;
+    HWND 按钮3 = nullptr;
+    HWND 标签4 = nullptr;
+};
+
+bool isClass(HWND window, const wchar_t* name) {
+    return CompareStringOrdinal(e2e::className(window).c_str(), -1, name, -1, TRUE) == CSTR_EQUAL;
+}
+
+Controls findControls(HWND window) {
+    Controls found;
+    int pickers = 0, buttons = 0, labels = 0;
+    for (HWND child : e2e::childrenOf(window)) {
+        if (isClass(child, DATETIMEPICK_CLASSW)) {
+            if (++pickers == 1) {
+                found.日期框1 = child;
+            } else {
+                found.日期框2 = child;
+            }
+        } else if (isClass(child, L"Button") && ++buttons == 3) {
+            found.按钮3 = child;
+        } else if (isClass(child, L"Static") && ++labels == 4) {
+            found.标签4 = child;
+        }
+    }
+    return found;
+}
+
+const std::wstring armedCaption = L"\u7981\u7528";                 // 禁用
+const std::wstring countdownPrefix = L"\u65AD\u7F51\u5269\u4F59";  // 断网剩余
+
+int runArmed(const std::wstring& vellimor, int seconds, int windows) {
+    auto program = e2e::Program::start(vellimor, directoryOf(vellimor));
+    if (!program) {
+        return fail("cannot start Vellimor");
+    }
+    HWND window = waitForVisibleWindow(*program, 30000);
+    if (window == nullptr) {
+        return fail("Vellimor showed no window within 30 s");
+    }
+    Sleep(1000);  // the list loads
+    const Controls controls = findControls(window);
+    if (!controls.日期框1 || !controls.日期框2 || !controls.按钮3 || !controls.标签4) {
+        return fail("Vellimor's controls were not found");
+    }
+    constexpr std::int64_t day = 86400;
+    const std::int64_t now = e2e::localSecondsNow();
+    if (!e2e::setPickerValue(*program, controls.日期框1, e2e::localTime(now + day)) ||
+        !e2e::setPickerValue(*program, controls.日期框2, e2e::localTime(now + 2 * day))) {
+        return fail("the pickers could not be set");
+    }
+    e2e::click(controls.按钮3);
+    if (e2e::textOf(controls.按钮3).value_or(L"") != armedCaption ||
+        !IsWindowVisible(controls.标签4)) {
+        return fail("the schedule did not arm");
+    }
+    Sleep(1000);  // the first ticks write the countdown
+    line("armed %lu", static_cast<unsigned long>(GetProcessId(program->process())));
+    const auto windowMs = static_cast<DWORD>(1000.0 * seconds / windows);
+    double wall = e2e::millisecondsNow();
+    for (int k = 0; k < windows; ++k) {
+        Sleep(windowMs);
+        const double wallNow = e2e::millisecondsNow();
+        line("window %d %.3f", k, wallNow - wall);
+        wall = wallNow;
+    }
+    const std::wstring label = e2e::textOf(controls.标签4).value_or(L"");
+    line("label %s", e2e::utf8(label).c_str());
+    line("peak %llu", static_cast<unsigned long long>(peakWorkingSet(program->process())));
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    const auto status = program->waitForExit(10000);
+    line("done %lu", static_cast<unsigned long>(status.value_or(999)));
+    if (label.rfind(countdownPrefix, 0) != 0 || !status) {
+        return fail("the countdown stopped or the program did not end");
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main() {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::vector<std::wstring> args(argv, argv + argc);
+    LocalFree(argv);
+    if (args.size() == 6 && args[1] == L"startup") {
+        return runStartup(fullPath(args[2]), fullPath(args[3]), std::stoi(args[4]),
+                          static_cast<DWORD>(std::stoul(args[5])));
+    }
+    if (args.size() == 5 && args[1] == L"armed") {
+        return runArmed(fullPath(args[2]), std::stoi(args[3]), std::stoi(args[4]));
+    }
+    std::fputs(
+        "usage: process_driver.exe startup <Vellimor.exe> <bare_window.exe> <runs> <settle ms>\n"
+        "       process_driver.exe armed <Vellimor.exe> <seconds> <windows>\n",
+        stderr);
+    return 2;
+}
