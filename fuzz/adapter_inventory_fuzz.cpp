@@ -32,17 +32,10 @@ constexpr std::size_t ipNextField =
 constexpr std::size_t gatewayNextField =
     offsetof(AdapterInfo, GatewayList) + offsetof(AddrString, Next);
 
-struct LinkSpec {
-    std::uint8_t whereKind;
-    std::uint8_t targetKind;
-    std::uint16_t where;
-    std::int64_t target;
-};
-
-void addLink(fuzz::LinkedTable& table, const LinkSpec& spec) {
-    const std::size_t slot = substitute::adapterOffset(spec.where % recordSlots);
+void addLink(fuzz::LinkedTable& table, const fuzz::LinkChoice& link) {
+    const std::size_t slot = substitute::adapterOffset(link.where % recordSlots);
     std::size_t at = 0;
-    switch (spec.whereKind % 4) {
+    switch (link.whereKind % 4) {
         case 0:
             at = substitute::adapterNextField(slot);
             break;
@@ -53,19 +46,19 @@ void addLink(fuzz::LinkedTable& table, const LinkSpec& spec) {
             at = slot + gatewayNextField;
             break;
         default:
-            at = spec.where;  // anywhere, also inside a text field
+            at = link.where;  // anywhere, also inside a text field
             break;
     }
-    switch (spec.targetKind % 4) {
+    switch (link.targetKind % 4) {
         case 0:  // the start of a record
             table.link(at, static_cast<std::ptrdiff_t>(substitute::adapterOffset(
-                               static_cast<std::size_t>(spec.target) % recordSlots)));
+                               static_cast<std::size_t>(link.target) % recordSlots)));
             break;
         case 1:  // near or inside the buffer, also before it and into a record's middle
-            table.link(at, static_cast<std::int16_t>(spec.target));
+            table.link(at, static_cast<std::int16_t>(link.target));
             break;
         case 2:  // anywhere at all
-            table.link(at, static_cast<std::ptrdiff_t>(spec.target));
+            table.link(at, static_cast<std::ptrdiff_t>(link.target));
             break;
         default:
             table.clear(at);
@@ -194,15 +187,10 @@ std::optional<std::string> nameFirstAdapter(const fuzz::LinkedTable& table) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::Reader in(data, size);
     const auto options = in.take<std::uint8_t>();
-    const auto linkCount = in.take<std::uint8_t>() % 13;
-    std::vector<LinkSpec> specs;
-    for (int i = 0; i < linkCount; ++i) {
-        specs.push_back({in.take<std::uint8_t>(), in.take<std::uint8_t>(), in.take<std::uint16_t>(),
-                         in.take<std::int64_t>()});
-    }
+    const std::vector<fuzz::LinkChoice> links = fuzz::takeLinks(in, 13);
     fuzz::LinkedTable table(in.rest());
-    for (const LinkSpec& spec : specs) {
-        addLink(table, spec);
+    for (const fuzz::LinkChoice& link : links) {
+        addLink(table, link);
     }
     tameChain(table);
 

@@ -31,37 +31,30 @@ std::size_t entrySlot(std::size_t i) {
     return sizeof(PerAdapterInfo) + (i % entrySlots) * sizeof(AddrString);
 }
 
-struct LinkSpec {
-    std::uint8_t whereKind;
-    std::uint8_t targetKind;
-    std::uint16_t where;
-    std::int64_t target;
-};
-
-void addLink(fuzz::LinkedTable& table, const LinkSpec& spec) {
+void addLink(fuzz::LinkedTable& table, const fuzz::LinkChoice& link) {
     std::size_t at = 0;
-    switch (spec.whereKind % 3) {
+    switch (link.whereKind % 3) {
         case 0:
             at = firstEntry + offsetof(AddrString, Next);
             break;
         case 1:
-            at = entrySlot(spec.where) + offsetof(AddrString, Next);
+            at = entrySlot(link.where) + offsetof(AddrString, Next);
             break;
         default:
-            at = spec.where;  // anywhere, CurrentDnsServer and the address texts included
+            at = link.where;  // anywhere, CurrentDnsServer and the address texts included
             break;
     }
-    switch (spec.targetKind % 4) {
+    switch (link.targetKind % 4) {
         case 0:  // an entry behind the record, or the one inside it
-            table.link(at, spec.target % 9 == 8 ? static_cast<std::ptrdiff_t>(firstEntry)
+            table.link(at, link.target % 9 == 8 ? static_cast<std::ptrdiff_t>(firstEntry)
                                                 : static_cast<std::ptrdiff_t>(entrySlot(
-                                                      static_cast<std::size_t>(spec.target))));
+                                                      static_cast<std::size_t>(link.target))));
             break;
         case 1:  // near or inside the buffer, also before it and into an entry's middle
-            table.link(at, static_cast<std::int16_t>(spec.target));
+            table.link(at, static_cast<std::int16_t>(link.target));
             break;
         case 2:  // anywhere at all
-            table.link(at, static_cast<std::ptrdiff_t>(spec.target));
+            table.link(at, static_cast<std::ptrdiff_t>(link.target));
             break;
         default:
             table.clear(at);
@@ -82,15 +75,10 @@ std::optional<std::string> addressAt(const fuzz::LinkedTable& table, std::size_t
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::Reader in(data, size);
     const auto options = in.take<std::uint8_t>();
-    const auto linkCount = in.take<std::uint8_t>() % 9;
-    std::vector<LinkSpec> specs;
-    for (int i = 0; i < linkCount; ++i) {
-        specs.push_back({in.take<std::uint8_t>(), in.take<std::uint8_t>(), in.take<std::uint16_t>(),
-                         in.take<std::int64_t>()});
-    }
+    const std::vector<fuzz::LinkChoice> links = fuzz::takeLinks(in, 9);
     fuzz::LinkedTable table(in.rest());
-    for (const LinkSpec& spec : specs) {
-        addLink(table, spec);
+    for (const fuzz::LinkChoice& link : links) {
+        addLink(table, link);
     }
     // Only the first entry's Next leads anywhere that shows: to the secondary server.
     const std::size_t firstNext = firstEntry + offsetof(AddrString, Next);

@@ -195,4 +195,28 @@ inline Answers answersFrom(std::uint8_t bits, std::uint32_t sizeAnswer) {
     }
 }
 
+// One pointer field to set in a table: where it lies and where it points, each chosen by a kind
+// that the target interprets.
+struct LinkChoice {
+    std::uint8_t whereKind;
+    std::uint8_t targetKind;
+    std::uint16_t where;
+    std::int64_t target;
+};
+
+// A count below `limit`, then that many link choices, from the input's front.
+inline std::vector<LinkChoice> takeLinks(Reader& in, int limit) {
+    const auto count = in.take<std::uint8_t>() % limit;
+    std::vector<LinkChoice> links;
+    for (int i = 0; i < count; ++i) {
+        // Named steps: the order of the reads is the input's format.
+        const auto whereKind = in.take<std::uint8_t>();
+        const auto targetKind = in.take<std::uint8_t>();
+        const auto where = in.take<std::uint16_t>();
+        const auto target = in.take<std::int64_t>();
+        links.push_back({whereKind, targetKind, where, target});
+    }
+    return links;
+}
+
 }  // namespace fuzz
