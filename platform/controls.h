@@ -16,7 +16,7 @@ struct ControlRef {
 };
 
 class Control {
-public:
+  public:
     Control() = default;
     explicit Control(ControlRef ref) : ref_(ref) {}
 
@@ -27,26 +27,26 @@ public:
 
     ControlRef ref() const { return ref_; }
 
-protected:
+  protected:
     ControlRef ref_;
 };
 
 class Label : public Control {
-public:
+  public:
     using Control::Control;
     Text text() const;
     void setText(const Text& text);
 };
 
 class Button : public Control {
-public:
+  public:
     using Control::Control;
     Text caption() const;
     void setCaption(const Text& caption);
 };
 
 class CheckBox : public Control {
-public:
+  public:
     using Control::Control;
     bool checked() const;
 };
@@ -54,7 +54,7 @@ public:
 // An unsorted drop-down list. Safe to use from another thread: each request is carried out on
 // the window's thread, and the caller waits for it.
 class DropDownList : public Control {
-public:
+  public:
     using Control::Control;
     // -1 when no item is selected.
     int selection() const;
@@ -69,7 +69,7 @@ public:
 };
 
 class DatePicker : public Control {
-public:
+  public:
     using Control::Control;
     // To the whole second.
     DateTime value() const;
@@ -80,7 +80,7 @@ public:
 
 // A window timer; never drawn.
 class Timer {
-public:
+  public:
     Timer() = default;
     explicit Timer(ControlRef ref) : ref_(ref) {}
     // The period last written; 0 at start.
@@ -90,7 +90,7 @@ public:
 
     ControlRef ref() const { return ref_; }
 
-private:
+  private:
     ControlRef ref_;
 };
 

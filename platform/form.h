@@ -32,7 +32,7 @@ struct FormSpec {
 // Owns the window; destroying the form destroys the window if it still exists. Closing the
 // window by the user posts the quit request with status 0.
 class Form {
-public:
+  public:
     Form() = default;
     explicit Form(void* handle) : handle_(handle) {}
     Form(Form&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
@@ -49,7 +49,7 @@ public:
     // Shows the window centred on the primary screen.
     void showCentred();
 
-private:
+  private:
     void* handle_ = nullptr;
 };
 

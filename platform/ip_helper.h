@@ -10,7 +10,9 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+// winsock2.h must come before iphlpapi.h: separate blocks keep that order.
 #include <winsock2.h>
+
 #include <iphlpapi.h>
 #endif
 

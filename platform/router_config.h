@@ -7,9 +7,11 @@ namespace platform {
 // A connection to the local router configuration service; closed when destroyed. Empty when
 // the connection failed.
 class RouterConfig {
-public:
+  public:
     RouterConfig() = default;
-    RouterConfig(RouterConfig&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+    RouterConfig(RouterConfig&& other) noexcept : handle_(other.handle_) {
+        other.handle_ = nullptr;
+    }
     RouterConfig& operator=(RouterConfig&& other) noexcept;
     RouterConfig(const RouterConfig&) = delete;
     RouterConfig& operator=(const RouterConfig&) = delete;
@@ -23,7 +25,7 @@ public:
     // of `bufferBytes` bytes. Returns the service's result code; not asked without a connection.
     std::uint32_t friendlyName(const char16_t* name, void* buffer, std::uint32_t bufferBytes) const;
 
-private:
+  private:
     explicit RouterConfig(void* handle) : handle_(handle) {}
     void* handle_ = nullptr;
 };

@@ -35,7 +35,9 @@ State& state() {
     return s;
 }
 
-FakeForm* formOf(platform::ControlRef ref) { return static_cast<FakeForm*>(ref.form); }
+FakeForm* formOf(platform::ControlRef ref) {
+    return static_cast<FakeForm*>(ref.form);
+}
 
 // Runs `f` on the control under the form's lock, unless the form is gone.
 template <typename R, typename F>
@@ -69,8 +71,12 @@ void reset() {
     resetNetwork();
 }
 
-FakeForm* lastForm() { return state().forms.empty() ? nullptr : state().forms.back().get(); }
-void failFormCreation(bool fail) { state().failForm = fail; }
+FakeForm* lastForm() {
+    return state().forms.empty() ? nullptr : state().forms.back().get();
+}
+void failFormCreation(bool fail) {
+    state().failForm = fail;
+}
 
 FakeControl& control(platform::ControlRef ref) {
     FakeForm* form = formOf(ref);
@@ -109,19 +115,33 @@ void setMessageLoop(std::function<void()> whileRunning, int status) {
     state().loopStatus = status;
 }
 
-void setNow(platform::DateTime now) { state().now = now; }
-void setNow(const platform::CivilTime& now) { state().now = platform::toDateTime(now); }
-platform::DateTime now() { return state().now; }
+void setNow(platform::DateTime now) {
+    state().now = now;
+}
+void setNow(const platform::CivilTime& now) {
+    state().now = platform::toDateTime(now);
+}
+platform::DateTime now() {
+    return state().now;
+}
 
 std::vector<Launch> launches() {
     std::lock_guard lock(stateMutex);
     return state().launches;
 }
-void failLaunches(bool fail) { state().failLaunch = fail; }
-std::vector<ErrorBox> errorBoxes() { return state().errorBoxes; }
+void failLaunches(bool fail) {
+    state().failLaunch = fail;
+}
+std::vector<ErrorBox> errorBoxes() {
+    return state().errorBoxes;
+}
 
-void failThreadStart(bool fail) { state().failThread = fail; }
-int pendingThreads() { return static_cast<int>(state().pendingThreads.size()); }
+void failThreadStart(bool fail) {
+    state().failThread = fail;
+}
+int pendingThreads() {
+    return static_cast<int>(state().pendingThreads.size());
+}
 
 void startPendingThreads() {
     std::vector<std::function<void()>> bodies;
@@ -284,14 +304,18 @@ Form::~Form() {
     }
 }
 
-ControlRef Form::control(int index) const { return ControlRef{handle_, index}; }
+ControlRef Form::control(int index) const {
+    return ControlRef{handle_, index};
+}
 
 void Form::showCentred() {
     static_cast<substitute::FakeForm*>(handle_)->shown = true;
     substitute::recordEvent("showCentred");
 }
 
-void initGui() { substitute::recordEvent("initGui"); }
+void initGui() {
+    substitute::recordEvent("initGui");
+}
 
 Form createForm(const FormSpec& spec) {
     substitute::recordEvent("createForm");
@@ -332,10 +356,11 @@ void showErrorBox(const Text& text, const Text& title) {
     substitute::state().errorBoxes.push_back({text, title});
 }
 
-DateTime localNow() { return substitute::state().now; }
+DateTime localNow() {
+    return substitute::state().now;
+}
 
-bool runCommandLine(const Text& program, const Text& commandLine, bool waitForExit,
-                    ShowMode show) {
+bool runCommandLine(const Text& program, const Text& commandLine, bool waitForExit, ShowMode show) {
     if (substitute::state().failLaunch) {
         return false;
     }

@@ -108,7 +108,7 @@ void recordEvent(const std::string& event);
 
 // A fixture that resets the substitutes around each test.
 class Substituted : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { substitute::reset(); }
     void TearDown() override {
         substitute::joinThreads();
