@@ -43,7 +43,7 @@ class Form {
 
     explicit operator bool() const { return handle_ != nullptr; }
 
-    // The control created from controls[index] of the spec.
+    // The control created from controls[index] of the description.
     ControlRef control(int index) const;
 
     // Shows the window centred on the primary screen.
@@ -57,7 +57,7 @@ class Form {
 void initGui();
 
 // An empty form when the window cannot be created.
-Form createForm(const FormSpec& spec);
+Form createForm(const FormSpec& description);
 
 // Runs until the quit request and returns its status.
 int runMessageLoop();

@@ -218,28 +218,30 @@ void fitClosedHeight(HWND box, int height) {
     }
 }
 
-bool createControl(HWND form, const ControlSpec& spec, int index, HFONT font) {
-    const ControlClass kind = controlClass(spec.kind);
+bool createControl(HWND form, const ControlSpec& description, int index, HFONT font) {
+    const ControlClass kind = controlClass(description.kind);
     if (kind.name == nullptr) {
         return true;  // a timer has no window
     }
     // Every control starts its own group, so that the arrow keys never move the focus to a
     // neighbour (a label, say); Tab and Shift+Tab move it along the tab stops.
-    const DWORD style = WS_CHILD | WS_GROUP | kind.style | (spec.visible ? WS_VISIBLE : 0) |
-                        (spec.tabStop ? WS_TABSTOP : 0);
-    const int height = spec.kind == ControlKind::DropDownList ? droppedListHeight : spec.height;
-    const std::wstring text = toWide(spec.text != nullptr ? spec.text : "");
-    HWND control = CreateWindowExW(
-        kind.extendedStyle, kind.name, text.c_str(), style, spec.left, spec.top, spec.width, height,
-        form, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlIdBase + index)),
-        GetModuleHandleW(nullptr), nullptr);
+    const DWORD style = WS_CHILD | WS_GROUP | kind.style | (description.visible ? WS_VISIBLE : 0) |
+                        (description.tabStop ? WS_TABSTOP : 0);
+    const int height =
+        description.kind == ControlKind::DropDownList ? droppedListHeight : description.height;
+    const std::wstring text = toWide(description.text != nullptr ? description.text : "");
+    HWND control =
+        CreateWindowExW(kind.extendedStyle, kind.name, text.c_str(), style, description.left,
+                        description.top, description.width, height, form,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlIdBase + index)),
+                        GetModuleHandleW(nullptr), nullptr);
     if (control == nullptr) {
         return false;
     }
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    switch (spec.kind) {
+    switch (description.kind) {
         case ControlKind::DropDownList:
-            fitClosedHeight(control, spec.height);
+            fitClosedHeight(control, description.height);
             break;
         case ControlKind::DatePicker: {
             // The current local time, to the whole second.
@@ -322,23 +324,25 @@ void initGui() {
     InitCommonControlsEx(&controls);
 }
 
-Form createForm(const FormSpec& spec) {
+Form createForm(const FormSpec& description) {
     const ATOM atom = win32::formClass();
     if (atom == 0) {
         return Form{};
     }
     auto state = std::make_unique<win32::WindowState>();
-    for (std::size_t i = 0; i < spec.controls.size(); ++i) {
-        const ControlSpec& control = spec.controls[i];
+    for (std::size_t i = 0; i < description.controls.size(); ++i) {
+        const ControlSpec& control = description.controls[i];
         state->controls.push_back({control.kind, control.onEvent, 0});
         if (control.kind == ControlKind::PushButton && state->defaultButtonId == 0) {
             state->defaultButtonId = win32::controlIdBase + static_cast<int>(i);
         }
     }
-    const std::wstring caption = win32::toWide(spec.caption != nullptr ? spec.caption : "");
-    HWND window = CreateWindowExW(0, win32::formClassName, caption.c_str(), win32::formStyle,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, spec.outerWidth, spec.outerHeight,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), state.get());
+    const std::wstring caption =
+        win32::toWide(description.caption != nullptr ? description.caption : "");
+    HWND window =
+        CreateWindowExW(0, win32::formClassName, caption.c_str(), win32::formStyle, CW_USEDEFAULT,
+                        CW_USEDEFAULT, description.outerWidth, description.outerHeight, nullptr,
+                        nullptr, GetModuleHandleW(nullptr), state.get());
     if (window == nullptr) {
         return Form{};
     }
@@ -349,8 +353,8 @@ Form createForm(const FormSpec& spec) {
 
     const auto font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    for (std::size_t i = 0; i < spec.controls.size(); ++i) {
-        if (!win32::createControl(window, spec.controls[i], static_cast<int>(i), font)) {
+    for (std::size_t i = 0; i < description.controls.size(); ++i) {
+        if (!win32::createControl(window, description.controls[i], static_cast<int>(i), font)) {
             return Form{};
         }
     }

@@ -317,18 +317,18 @@ void initGui() {
     substitute::recordEvent("initGui");
 }
 
-Form createForm(const FormSpec& spec) {
+Form createForm(const FormSpec& description) {
     substitute::recordEvent("createForm");
     auto& s = substitute::state();
     if (s.failForm) {
         return Form{};
     }
     auto form = std::make_unique<substitute::FakeForm>();
-    form->caption = spec.caption;
-    form->outerWidth = spec.outerWidth;
-    form->outerHeight = spec.outerHeight;
+    form->caption = description.caption;
+    form->outerWidth = description.outerWidth;
+    form->outerHeight = description.outerHeight;
     const CivilTime created = toCivilTime(s.now);
-    for (const ControlSpec& c : spec.controls) {
+    for (const ControlSpec& c : description.controls) {
         FakeControl fake;
         fake.kind = c.kind;
         fake.visible = c.visible;

@@ -221,7 +221,7 @@ TEST_F(FormTest, ControlsOfADestroyedWindowAnswerEmptyAndIgnoreWrites) {
 
 TEST_F(FormTest, PickersStartAtTheCurrentLocalTimeToTheSecond) {
     const platform::DateTime before = platform::localNow();
-    const platform::Form fresh = platform::createForm(spec);
+    const platform::Form fresh = platform::createForm(description);
     const platform::DateTime after = platform::localNow();
     for (Index index : {disconnectPicker, reconnectPicker}) {
         const platform::DateTime value = platform::DatePicker(fresh.control(index)).value();

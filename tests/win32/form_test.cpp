@@ -69,25 +69,25 @@ TEST_F(FormTest, ControlsTakeTheirKindPlaceStyleAndFont) {
     const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
     EXPECT_EQ(SendMessageW(window(), WM_GETFONT, 0, 0), static_cast<LRESULT>(font));
     for (int i = 0; i < controlCount; ++i) {
-        const platform::ControlSpec& spec = controls[static_cast<std::size_t>(i)];
+        const platform::ControlSpec& description = controls[static_cast<std::size_t>(i)];
         HWND control = controlWindow(static_cast<Index>(i));
         SCOPED_TRACE(i);
-        if (spec.kind == platform::ControlKind::Timer) {
+        if (description.kind == platform::ControlKind::Timer) {
             EXPECT_EQ(control, nullptr) << "a timer has no window";
             continue;
         }
         ASSERT_NE(control, nullptr);
         const RECT place = placeInParent(control);
-        EXPECT_EQ(place.left, spec.left);
-        EXPECT_EQ(place.top, spec.top);
-        EXPECT_EQ(place.right - place.left, spec.width);
-        EXPECT_EQ(place.bottom - place.top, spec.height);
+        EXPECT_EQ(place.left, description.left);
+        EXPECT_EQ(place.top, description.top);
+        EXPECT_EQ(place.right - place.left, description.width);
+        EXPECT_EQ(place.bottom - place.top, description.height);
         const LONG_PTR bits = style(control);
-        EXPECT_EQ((bits & WS_VISIBLE) != 0, spec.visible);
-        EXPECT_EQ((bits & WS_TABSTOP) != 0, spec.tabStop);
+        EXPECT_EQ((bits & WS_VISIBLE) != 0, description.visible);
+        EXPECT_EQ((bits & WS_TABSTOP) != 0, description.tabStop);
         EXPECT_TRUE(IsWindowEnabled(control));
         EXPECT_EQ(SendMessageW(control, WM_GETFONT, 0, 0), static_cast<LRESULT>(font));
-        switch (spec.kind) {
+        switch (description.kind) {
             case platform::ControlKind::Label:
                 EXPECT_EQ(className(control), L"Static");
                 EXPECT_EQ(bits & SS_TYPEMASK, SS_RIGHT);

@@ -50,7 +50,7 @@ const std::array<platform::ControlSpec, controlCount> controls{{
 }};
 // clang-format on
 
-const platform::FormSpec spec{caption, 276, 228, controls};
+const platform::FormSpec description{caption, 276, 228, controls};
 
 void quitAfterEvents(Index index, int count, int status) {
     quitIndex = index;
@@ -90,7 +90,7 @@ void FormTest::SetUp() {
     }();
     static_cast<void>(initialised);
     resetEvents();
-    form_ = platform::createForm(spec);
+    form_ = platform::createForm(description);
     ASSERT_TRUE(form_);
 }
 

@@ -29,7 +29,7 @@ enum Index : int {
 };
 
 extern const std::array<platform::ControlSpec, controlCount> controls;
-extern const platform::FormSpec spec;
+extern const platform::FormSpec description;
 
 // How often each control's event ran since the last reset.
 extern std::array<int, controlCount> eventCounts;
