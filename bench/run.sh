@@ -30,7 +30,7 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
     cmake --build build/bench-native -j "$jobs" --target vellimor_bench
     cmake --preset windows -B build/bench-windows -DVELLIMOR_BUILD_TESTS=OFF \
         -DVELLIMOR_BUILD_BENCHMARKS=ON >/dev/null
-    cmake --build build/bench-windows -j "$jobs" --target Vellimor bare_window process_driver
+    cmake --build build/bench-windows -j "$jobs" --target Vellimor bare_window controls_window process_driver
 } >&2
 build32=
 if command -v i686-w64-mingw32-g++-posix >/dev/null; then
@@ -91,9 +91,12 @@ Load average before: $load_before; after: $load_after.
 
 \`Vellimor.exe\` of the \`windows\` preset (MinSizeRel, x64; sha256 $exe_hash…) against
 \`bare_window.exe\`, a program that only creates and shows one empty window of the same frame and
-size (bench/bare_window.cpp). Both programs start in turns in one run, after one warm-up start
-each; the ratios compare figures of that run. See \`bench/whole_process.sh\` for how each figure
-is taken.
+size, and against \`controls_window.exe\`, that window with Vellimor's ten control windows in it,
+created as Vellimor creates them, and nothing else (both from bench/bare_window.cpp). What the
+controls window costs over the bare window is what those controls cost on this system; what
+Vellimor.exe costs over the controls window is the program's own share. The programs start in
+turns in one run, after one warm-up start each; the ratios compare figures of that run. See
+\`bench/whole_process.sh\` for how each figure is taken.
 
 $whole
 

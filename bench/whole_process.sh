@@ -4,13 +4,17 @@
 #   bench/whole_process.sh BUILD [BUILD_X86]
 #
 # BUILD is a Windows x64 build with VELLIMOR_BUILD_BENCHMARKS=ON (it holds app/Vellimor.exe,
-# bench/win32/bare_window.exe and bench/win32/process_driver.exe); BUILD_X86, when given, a
+# bench/win32/bare_window.exe, bench/win32/controls_window.exe and
+# bench/win32/process_driver.exe); BUILD_X86, when given, a
 # 32-bit build whose Vellimor.exe is sized too. Environment: BENCH_RUNS, the start-ups of each
 # program (12); BENCH_ARMED_SECONDS, how long the armed program is watched (60).
 #
-# - Start to visible window: process_driver.exe starts Vellimor.exe and bare_window.exe (one
-#   empty window of the same frame and size) in turns and times each from process creation to
-#   its visible top-level window; medians, and their ratio, from the same run.
+# - Start to visible window: process_driver.exe starts Vellimor.exe, bare_window.exe (one
+#   empty window of the same frame and size) and controls_window.exe (that window with
+#   Vellimor's controls in it and nothing else) in turns and times each from process creation
+#   to its visible top-level window; medians, and their ratios, from the same run. The controls
+#   window splits what Vellimor.exe costs over the bare window into what its controls cost on
+#   this system and what the program itself adds.
 # - Peak working set: what Windows reports for each of those runs, read 0.5 s after the window
 #   showed; under Wine it is the peak resident size (VmHWM) of the program's Linux process.
 # - CPU while armed: the driver arms Vellimor.exe (both times a day ahead) and announces ten
@@ -36,8 +40,9 @@ settle_ms=500
 build=$(cd "$build" && pwd)
 exe=$build/app/Vellimor.exe
 bare=$build/bench/win32/bare_window.exe
+controls=$build/bench/win32/controls_window.exe
 driver=$build/bench/win32/process_driver.exe
-for file in "$exe" "$bare" "$driver"; do
+for file in "$exe" "$bare" "$controls" "$driver"; do
     [ -f "$file" ] || {
         echo "whole_process.sh: $file is missing (build with -DVELLIMOR_BUILD_BENCHMARKS=ON)" >&2
         exit 1
@@ -112,7 +117,7 @@ verdict() { if awk "BEGIN { exit !($1) }"; then echo met; else echo "**not met**
 # ---- Start to visible window, peak working set --------------------------------------------------
 
 # Wine's console ends the driver's lines with CR LF.
-scripts/wine-run.sh "$driver" startup "$exe" "$bare" "$runs" "$settle_ms" | tr -d '\r' |
+scripts/wine-run.sh "$driver" startup "$runs" "$settle_ms" "$exe" "$bare" "$controls" | tr -d '\r' |
     tee -a "$log" >"$build/startup.txt"
 grep -q '^startup ' "$build/startup.txt" || {
     echo "whole_process.sh: the start-up runs failed:" >&2
@@ -125,11 +130,13 @@ if grep -q '^error' "$build/startup.txt"; then
 fi
 field() { awk -v n="$1" -v f="$2" '$1 == "startup" && $2 == n {print $f}' "$build/startup.txt"; }
 bad_exit=$(awk '$1 == "startup" && $6 != 0' "$build/startup.txt" | wc -l)
-start_v=$(field vellimor 4 | median)
-start_b=$(field bare 4 | median)
-peak_v=$(field vellimor 5 | median)
-peak_b=$(field bare 5 | median)
-count=$(field vellimor 4 | wc -l)
+start_v=$(field Vellimor 4 | median)
+start_b=$(field bare_window 4 | median)
+start_c=$(field controls_window 4 | median)
+peak_v=$(field Vellimor 5 | median)
+peak_b=$(field bare_window 5 | median)
+peak_c=$(field controls_window 5 | median)
+count=$(field Vellimor 4 | wc -l)
 
 # ---- CPU while armed ----------------------------------------------------------------------------
 
@@ -217,25 +224,28 @@ size_row() {  # label exe
         met="**not met**${foreign:+ (imports $foreign)}"
     fi
     # shellcheck disable=SC2016  # the backquotes are Markdown's
-    printf '| `Vellimor.exe` size, %s; DLLs it imports | %s bytes (%.1f KiB); %s | | | under 400 KB, only Windows'"'"' own DLLs: %s |\n' \
+    printf '| `Vellimor.exe` size, %s; DLLs it imports | %s bytes (%.1f KiB); %s | | | | | under 400 KB, only Windows'"'"' own DLLs: %s |\n' \
         "$1" "$bytes" "$(awk -v b="$bytes" 'BEGIN { print b / 1024 }')" "$(imports "$2")" "$met"
 }
 
 # ---- The rows -----------------------------------------------------------------------------------
 
-echo "| figure | Vellimor.exe | bare window | ratio | goal |"
-echo "|---|---|---|---|---|"
-printf '| start to visible window (median of %s) | %.0f ms | %.0f ms | %s | ratio at most 1.10: %s |\n' \
+# Ratios to the bare window, then the controls window's own and Vellimor.exe's to it.
+echo "| figure | Vellimor.exe | bare window | ratio | controls window (ratio to bare) | Vellimor.exe / controls window | goal |"
+echo "|---|---|---|---|---|---|---|"
+printf '| start to visible window (median of %s) | %.0f ms | %.0f ms | %s | %.0f ms (%s) | %s | ratio at most 1.10: %s |\n' \
     "$count" "$start_v" "$start_b" "$(ratio "$start_v" "$start_b")" \
+    "$start_c" "$(ratio "$start_c" "$start_b")" "$(ratio "$start_v" "$start_c")" \
     "$(verdict "$start_v / $start_b <= 1.10")"
-printf '| peak working set, %s ms after the window shows (median of %s) | %s | %s | %s | |\n' \
-    "$settle_ms" "$count" "$(mib "$peak_v")" "$(mib "$peak_b")" "$(ratio "$peak_v" "$peak_b")"
-printf '| CPU while armed, median of %s windows of %s s (lowest, highest) | %.3f %% of one core (%s) | | | under 0.5 %%: %s |\n' \
+printf '| peak working set, %s ms after the window shows (median of %s) | %s | %s | %s | %s (%s) | %s | |\n' \
+    "$settle_ms" "$count" "$(mib "$peak_v")" "$(mib "$peak_b")" "$(ratio "$peak_v" "$peak_b")" \
+    "$(mib "$peak_c")" "$(ratio "$peak_c" "$peak_b")" "$(ratio "$peak_v" "$peak_c")"
+printf '| CPU while armed, median of %s windows of %s s (lowest, highest) | %.3f %% of one core (%s) | | | | | under 0.5 %%: %s |\n' \
     "$windows" "$((armed_seconds / windows))" "$cpu_v" "$cpu_range" \
     "$(verdict "$cpu_v < 0.5")"
-printf '| CPU over the whole %.0f s armed: program; Wine server; virtual display | %s %%; %s %%; %s %% | | | |\n' \
+printf '| CPU over the whole %.0f s armed: program; Wine server; virtual display | %s %%; %s %%; %s %% | | | | | |\n' \
     "$(awk -v w="$watched" 'BEGIN { print w / 1e9 }')" "$whole_v" "$whole_s" "$whole_d"
-printf '| peak working set after %s s armed | %s | | | |\n' "$armed_seconds" "$(mib "$peak_armed")"
+printf '| peak working set after %s s armed | %s | | | | | |\n' "$armed_seconds" "$(mib "$peak_armed")"
 size_row x64 "$exe"
 if [ -n "$build32" ] && [ -f "$build32/app/Vellimor.exe" ]; then
     size_row x86 "$build32/app/Vellimor.exe"

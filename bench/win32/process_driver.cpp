@@ -1,10 +1,11 @@
 // process_driver.exe: measures whole programs from outside, for bench/whole_process.sh.
 //
-//   process_driver.exe startup <Vellimor.exe> <bare_window.exe> <runs> <settle ms>
-//       Starts each program <runs> times, the two taking turns (which goes first alternates),
-//       and times each from process creation until its top-level window is visible. Each run
-//       then waits <settle ms> (Vellimor's list loads), reads the process's peak working set and
-//       closes the window. A first pair of runs warms up. One line per run:
+//   process_driver.exe startup <runs> <settle ms> <program.exe>...
+//       Starts each program <runs> times, the programs taking turns (which goes first rotates
+//       from run to run), and times each from process creation until its top-level window is
+//       visible. Each run then waits <settle ms> (Vellimor's list loads), reads the process's
+//       peak working set and closes the window. A first round of runs warms up. One line per
+//       run, the program named by its file name without ".exe":
 //           startup <name> <run> <ms to window> <peak working set bytes> <exit status>
 //       (the warm-up's lines start with "warmup").
 //
@@ -88,34 +89,40 @@ std::uint64_t peakWorkingSet(HANDLE process) {
     return counters.PeakWorkingSetSize;
 }
 
-int runStartup(const std::wstring& vellimor, const std::wstring& bare, int runs, DWORD settleMs) {
-    struct Subject {
-        const char* name;
-        std::wstring exe;
-    };
-    const Subject subjects[2] = {{"vellimor", vellimor}, {"bare", bare}};
+// The file name without its directory and its ".exe".
+std::string programName(const std::wstring& path) {
+    std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
+    if (name.size() > 4 && _wcsicmp(name.c_str() + name.size() - 4, L".exe") == 0) {
+        name.resize(name.size() - 4);
+    }
+    return e2e::utf8(name);
+}
+
+int runStartup(const std::vector<std::wstring>& programs, int runs, DWORD settleMs) {
+    const auto count = static_cast<int>(programs.size());
     // Run -1 warms up the disk cache and the Wine server; its lines say "warmup".
     for (int run = -1; run < runs; ++run) {
-        for (int turn = 0; turn < 2; ++turn) {
-            const Subject& subject = subjects[(run + 2 + turn) % 2];
+        for (int turn = 0; turn < count; ++turn) {
+            const std::wstring& exe = programs[static_cast<std::size_t>((run + 1 + turn) % count)];
+            const std::string name = programName(exe);
             const double started = e2e::millisecondsNow();
-            auto program = e2e::Program::start(subject.exe, directoryOf(subject.exe));
+            auto program = e2e::Program::start(exe, directoryOf(exe));
             if (!program) {
-                return fail(std::string("cannot start ") + subject.name);
+                return fail("cannot start " + name);
             }
             HWND window = waitForVisibleWindow(*program, 30000);
             const double shown = e2e::millisecondsNow();
             if (window == nullptr) {
-                return fail(std::string(subject.name) + " showed no window within 30 s");
+                return fail(name + " showed no window within 30 s");
             }
             Sleep(settleMs);
             const std::uint64_t peak = peakWorkingSet(program->process());
             PostMessageW(window, WM_CLOSE, 0, 0);
             const auto status = program->waitForExit(10000);
             if (!status) {
-                return fail(std::string(subject.name) + " did not end after WM_CLOSE");
+                return fail(name + " did not end after WM_CLOSE");
             }
-            line("%s %s %d %.2f %llu %lu", run < 0 ? "warmup" : "startup", subject.name, run,
+            line("%s %s %d %.2f %llu %lu", run < 0 ? "warmup" : "startup", name.c_str(), run,
                  shown - started, static_cast<unsigned long long>(peak),
                  static_cast<unsigned long>(*status));
         }
@@ -177,15 +184,18 @@ int main() {
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     std::vector<std::wstring> args(argv, argv + argc);
     LocalFree(argv);
-    if (args.size() == 6 && args[1] == L"startup") {
-        return runStartup(fullPath(args[2]), fullPath(args[3]), std::stoi(args[4]),
-                          static_cast<DWORD>(std::stoul(args[5])));
+    if (args.size() >= 5 && args[1] == L"startup") {
+        std::vector<std::wstring> programs;
+        for (std::size_t i = 4; i < args.size(); ++i) {
+            programs.push_back(fullPath(args[i]));
+        }
+        return runStartup(programs, std::stoi(args[2]), static_cast<DWORD>(std::stoul(args[3])));
     }
     if (args.size() == 5 && args[1] == L"armed") {
         return runArmed(fullPath(args[2]), std::stoi(args[3]), std::stoi(args[4]));
     }
     std::fputs(
-        "usage: process_driver.exe startup <Vellimor.exe> <bare_window.exe> <runs> <settle ms>\n"
+        "usage: process_driver.exe startup <runs> <settle ms> <program.exe>...\n"
         "       process_driver.exe armed <Vellimor.exe> <seconds> <windows>\n",
         stderr);
     return 2;
