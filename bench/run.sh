@@ -75,7 +75,8 @@ cpu=$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)
 memory=$(awk '/^MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo)
 exe_hash=$(sha256sum build/bench-windows/app/Vellimor.exe | cut -c1-16)
 revision=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
-if [ -n "$(git status --porcelain --untracked-files=no 2>/dev/null)" ]; then
+# The report itself does not count: it is what this run rewrites.
+if [ -n "$(git status --porcelain --untracked-files=no -- . ':!docs/performance.md' 2>/dev/null)" ]; then
     revision="$revision with local changes"
 fi
 
