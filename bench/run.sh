@@ -65,7 +65,7 @@ logic=$(awk -F, '
             $2, per
     }' "$csv")
 
-echo "bench: the whole process under Wine (about two minutes)" >&2
+echo "bench: the whole process under Wine (about three minutes)" >&2
 whole=$(bench/whole_process.sh build/bench-windows ${build32:+"$build32"})
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 

@@ -7,7 +7,7 @@
 # bench/win32/bare_window.exe, bench/win32/controls_window.exe and
 # bench/win32/process_driver.exe); BUILD_X86, when given, a
 # 32-bit build whose Vellimor.exe is sized too. Environment: BENCH_RUNS, the start-ups of each
-# program (12); BENCH_ARMED_SECONDS, how long the armed program is watched (60).
+# program (20); BENCH_ARMED_SECONDS, how long the armed program is watched (60).
 #
 # - Start to visible window: process_driver.exe starts Vellimor.exe, bare_window.exe (one
 #   empty window of the same frame and size) and controls_window.exe (that window with
@@ -32,7 +32,7 @@ cd "$(dirname "$0")/.."
 
 build=${1:?usage: bench/whole_process.sh BUILD [BUILD_X86]}
 build32=${2:-}
-runs=${BENCH_RUNS:-12}
+runs=${BENCH_RUNS:-20}
 armed_seconds=${BENCH_ARMED_SECONDS:-60}
 windows=10
 settle_ms=500
