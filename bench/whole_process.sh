@@ -104,6 +104,8 @@ display_process() {
     done
 }
 
+lowest() { sort -g | head -n 1; }  # numbers on standard input
+
 median() {  # numbers on standard input
     sort -g | awk '{v[NR] = $1} END {
         if (NR == 0) { print "nan"; exit }
@@ -133,6 +135,10 @@ bad_exit=$(awk '$1 == "startup" && $6 != 0' "$build/startup.txt" | wc -l)
 start_v=$(field Vellimor 4 | median)
 start_b=$(field bare_window 4 | median)
 start_c=$(field controls_window 4 | median)
+# The fastest start of each: the least disturbed by whatever else the machine was doing.
+low_v=$(field Vellimor 4 | lowest)
+low_b=$(field bare_window 4 | lowest)
+low_c=$(field controls_window 4 | lowest)
 peak_v=$(field Vellimor 5 | median)
 peak_b=$(field bare_window 5 | median)
 peak_c=$(field controls_window 5 | median)
@@ -237,6 +243,9 @@ printf '| start to visible window (median of %s) | %.0f ms | %.0f ms | %s | %.0f
     "$count" "$start_v" "$start_b" "$(ratio "$start_v" "$start_b")" \
     "$start_c" "$(ratio "$start_c" "$start_b")" "$(ratio "$start_v" "$start_c")" \
     "$(verdict "$start_v / $start_b <= 1.10")"
+printf '| start to visible window, fastest of %s | %.0f ms | %.0f ms | %s | %.0f ms (%s) | %s | |\n' \
+    "$count" "$low_v" "$low_b" "$(ratio "$low_v" "$low_b")" \
+    "$low_c" "$(ratio "$low_c" "$low_b")" "$(ratio "$low_v" "$low_c")"
 printf '| peak working set, %s ms after the window shows (median of %s) | %s | %s | %s | %s (%s) | %s | |\n' \
     "$settle_ms" "$count" "$(mib "$peak_v")" "$(mib "$peak_b")" "$(ratio "$peak_v" "$peak_b")" \
     "$(mib "$peak_c")" "$(ratio "$peak_c" "$peak_b")" "$(ratio "$peak_v" "$peak_c")"
