@@ -1,12 +1,13 @@
 #pragma once
-// What the whole-process drivers share: their output lines, paths, and finding Vellimor's
-// controls in its window from outside.
+// What the whole-process drivers share: their output lines, paths, and finding and arming
+// Vellimor's controls in its window from outside.
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -76,5 +77,27 @@ inline Controls findControls(HWND window) {
 
 inline const std::wstring armedCaption = L"\u7981\u7528";                 // 禁用
 inline const std::wstring countdownPrefix = L"\u65AD\u7F51\u5269\u4F59";  // 断网剩余
+
+// Finds Vellimor's controls in its window, sets both times a day and two days ahead (nothing is
+// switched while a driver watches) and presses 按钮3. Empty when the schedule armed, or else why
+// not; the controls found are left in `controls`.
+inline std::string armFarAhead(const e2e::Program& program, HWND window, Controls& controls) {
+    controls = findControls(window);
+    if (!controls.日期框1 || !controls.日期框2 || !controls.按钮3 || !controls.标签4) {
+        return "Vellimor's controls were not found";
+    }
+    constexpr std::int64_t day = 86400;
+    const std::int64_t now = e2e::localSecondsNow();
+    if (!e2e::setPickerValue(program, controls.日期框1, e2e::localTime(now + day)) ||
+        !e2e::setPickerValue(program, controls.日期框2, e2e::localTime(now + 2 * day))) {
+        return "the pickers could not be set";
+    }
+    e2e::click(controls.按钮3);
+    if (e2e::textOf(controls.按钮3).value_or(L"") != armedCaption ||
+        !IsWindowVisible(controls.标签4)) {
+        return "the schedule did not arm";
+    }
+    return {};
+}
 
 }  // namespace bench

@@ -140,20 +140,9 @@ int runArmed(const std::wstring& vellimor, int seconds, int windows) {
         return fail("Vellimor showed no window within 30 s");
     }
     Sleep(1000);  // the list loads
-    const Controls controls = findControls(window);
-    if (!controls.日期框1 || !controls.日期框2 || !controls.按钮3 || !controls.标签4) {
-        return fail("Vellimor's controls were not found");
-    }
-    constexpr std::int64_t day = 86400;
-    const std::int64_t now = e2e::localSecondsNow();
-    if (!e2e::setPickerValue(*program, controls.日期框1, e2e::localTime(now + day)) ||
-        !e2e::setPickerValue(*program, controls.日期框2, e2e::localTime(now + 2 * day))) {
-        return fail("the pickers could not be set");
-    }
-    e2e::click(controls.按钮3);
-    if (e2e::textOf(controls.按钮3).value_or(L"") != armedCaption ||
-        !IsWindowVisible(controls.标签4)) {
-        return fail("the schedule did not arm");
+    Controls controls;
+    if (const std::string why = armFarAhead(*program, window, controls); !why.empty()) {
+        return fail(why);
     }
     Sleep(1000);  // the first ticks write the countdown
     line("armed %lu", static_cast<unsigned long>(GetProcessId(program->process())));
